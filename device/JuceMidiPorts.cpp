@@ -5,77 +5,103 @@
 namespace zarvel
 {
 
-namespace
-{
-
-class JuceInputPort final : public MidiInputPort,
-                            private juce::MidiInputCallback
+/** The JUCE side of an opened input: what JUCE delivers to. */
+class JuceMidiPorts::InputConnection final : public juce::MidiInputCallback
 {
 public:
-    explicit JuceInputPort (MidiInputPort::Callback& c) : callback (c) {}
-
-    ~JuceInputPort() override
-    {
-        stop();
-        input.reset();
-    }
-
     bool open (const juce::String& identifier)
     {
         input = juce::MidiInput::openDevice (identifier, this);
         return input != nullptr;
     }
 
-    void start() override
+    void deliverTo (MidiInputPort* port, MidiInputPort::Callback* callback)
     {
-        {
-            const std::lock_guard<std::mutex> lock (deliveryLock);
-            started = true;
-        }
-        input->start();
-    }
-
-    void stop() override
-    {
-        if (input != nullptr)
-            input->stop();
-
-        // JUCE's stop only disables further callbacks; waiting here for the lock
-        // also waits out a delivery that is under way.
+        // Taking the lock also waits out a delivery that is under way.
         const std::lock_guard<std::mutex> lock (deliveryLock);
-        started = false;
+        owner = port;
+        target = callback;
     }
+
+    void start()              { input->start(); started = true; }
+    bool wasStarted() const   { return started; }
 
 private:
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override
     {
         const std::lock_guard<std::mutex> lock (deliveryLock);
 
-        if (started)
-            callback.handleIncomingMidiMessage (source == input.get() ? this : nullptr, message);
+        if (target != nullptr)
+            target->handleIncomingMidiMessage (source == input.get() ? owner : nullptr, message);
     }
 
-    MidiInputPort::Callback& callback;
     std::unique_ptr<juce::MidiInput> input;
     std::mutex deliveryLock;
+    MidiInputPort* owner = nullptr;
+    MidiInputPort::Callback* target = nullptr;
     bool started = false;
 };
 
-class JuceOutputPort final : public MidiOutputPort
+class JuceMidiPorts::InputPort final : public MidiInputPort
 {
 public:
-    explicit JuceOutputPort (std::unique_ptr<juce::MidiOutput> o) : output (std::move (o)) {}
-
-    void sendMessageNow (const juce::MidiMessage& message) override
+    InputPort (JuceMidiPorts& p, std::unique_ptr<InputConnection> c, MidiInputPort::Callback& cb)
+        : ports (p), connection (std::move (c)), callback (cb)
     {
-        output->sendMessageNow (message);
     }
 
+    ~InputPort() override
+    {
+        stop();
+        ports.retire (std::move (connection));
+    }
+
+    void start() override
+    {
+        connection->deliverTo (this, &callback);
+
+        if (! connection->wasStarted())
+            connection->start();
+    }
+
+    // The JUCE input goes on running; only the deliveries stop.
+    void stop() override    { connection->deliverTo (nullptr, nullptr); }
+
 private:
-    std::unique_ptr<juce::MidiOutput> output;
+    JuceMidiPorts& ports;
+    std::unique_ptr<InputConnection> connection;
+    MidiInputPort::Callback& callback;
 };
 
-} // namespace
+namespace
+{
+    class JuceOutputPort final : public MidiOutputPort
+    {
+    public:
+        explicit JuceOutputPort (std::unique_ptr<juce::MidiOutput> o) : output (std::move (o)) {}
+
+        void sendMessageNow (const juce::MidiMessage& message) override
+        {
+            output->sendMessageNow (message);
+        }
+
+    private:
+        std::unique_ptr<juce::MidiOutput> output;
+    };
+}
+
+//==============================================================================
+JuceMidiPorts::JuceMidiPorts() = default;
+JuceMidiPorts::~JuceMidiPorts() = default;
+
+void JuceMidiPorts::retire (std::unique_ptr<InputConnection> connection)
+{
+    if (connection != nullptr && connection->wasStarted())
+        std::swap (retired, connection);
+
+    // The one retired before goes only now, after the new one took its place.
+    connection.reset();
+}
 
 int JuceMidiPorts::getNumInputs()
 {
@@ -94,12 +120,12 @@ std::unique_ptr<MidiInputPort> JuceMidiPorts::openInput (int index, MidiInputPor
     if (! juce::isPositiveAndBelow (index, inputs.size()))
         return {};
 
-    auto port = std::make_unique<JuceInputPort> (callback);
+    auto connection = std::make_unique<InputConnection>();
 
-    if (! port->open (inputs.getReference (index).identifier))
+    if (! connection->open (inputs.getReference (index).identifier))
         return {};
 
-    return port;
+    return std::make_unique<InputPort> (*this, std::move (connection), callback);
 }
 
 std::unique_ptr<MidiOutputPort> JuceMidiPorts::openOutput (int index)
