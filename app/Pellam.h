@@ -34,6 +34,10 @@ public:
     /** "<working directory>/Resources/", taken on the first call and kept. */
     static juce::String getResourcesDirectory();
 
+protected:
+    /** The main window that initialise opens. */
+    virtual std::unique_ptr<PellamWindow> createMainWindow();
+
 private:
     PellamWindow* mainWindow = nullptr;
     bool quitRequested = false;
