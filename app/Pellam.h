@@ -35,6 +35,9 @@ public:
     static juce::String getResourcesDirectory();
 
 protected:
+    /** Asks the runner to leave its message loop; quitIfIdle's last step. */
+    virtual void requestQuit();
+
     /** The main window that initialise opens. */
     virtual std::unique_ptr<PellamWindow> createMainWindow();
 

@@ -206,7 +206,7 @@ TEST_F (PellamWindowTest, EscapeDoesNotCloseTheWindow)
     runFor (50);
 
     EXPECT_TRUE (window->isVisible());
-    EXPECT_FALSE (TestPellam::quitWasRequested());
+    EXPECT_FALSE (app.quitWasRequested());
 }
 
 TEST_F (PellamWindowTest, StepTablesAreTheWizardsPages)
@@ -277,7 +277,7 @@ TEST_F (PellamWindowTest, WalksThroughEveryStepAndUploads)
     ASSERT_EQ (updateRunning, 1);
     window->closeButtonPressed();
     app.quitIfIdle();
-    EXPECT_FALSE (TestPellam::quitWasRequested());
+    EXPECT_FALSE (app.quitWasRequested());
     EXPECT_TRUE (device().isOpen());
 
     ASSERT_TRUE (runUntil ([&] { return window->getStep() == 7; }));
@@ -292,7 +292,7 @@ TEST_F (PellamWindowTest, WalksThroughEveryStepAndUploads)
 
     // "Finish" still sends "Next": it closes the link and quits.
     nextButton().triggerClick();
-    ASSERT_TRUE (runUntil ([] { return TestPellam::quitWasRequested(); }));
+    ASSERT_TRUE (runUntil ([&] { return app.quitWasRequested(); }));
     EXPECT_EQ (window->getStep(), 8);
     EXPECT_FALSE (device().isOpen());
 }
@@ -317,7 +317,7 @@ TEST_F (PellamWindowTest, FailedUploadShowsTheBoxThenStartsAgain)
     ASSERT_TRUE (runUntil ([] { return updateProgress.load() > 0.05; }));
     window->getCloseButton()->triggerClick();
     runFor (100);
-    EXPECT_FALSE (TestPellam::quitWasRequested());
+    EXPECT_FALSE (app.quitWasRequested());
 
     ASSERT_TRUE (runUntil ([&] { return window->getStep() == 0; }));
     ASSERT_EQ (boxes.boxes.size(), 1u);
@@ -353,7 +353,7 @@ TEST_F (PellamWindowTest, FailedUploadShowsTheBoxThenStartsAgain)
     window->grabKeyboardFocus();
     ASSERT_TRUE (runUntil ([&] { return window->getCloseButton()->isEnabled(); }));
     window->getCloseButton()->triggerClick();
-    ASSERT_TRUE (runUntil ([] { return TestPellam::quitWasRequested(); }));
+    ASSERT_TRUE (runUntil ([&] { return app.quitWasRequested(); }));
     EXPECT_FALSE (device().isOpen());
 }
 

@@ -86,13 +86,14 @@ class TestPellam : public Pellam
 public:
     std::function<std::unique_ptr<PellamWindow>()> makeWindow;
 
-    /** Whether the application has been asked to quit. */
-    static bool quitWasRequested()
-    {
-        return juce::MessageManager::getInstance()->hasStopMessageBeenSent();
-    }
+    /** How often the runner was asked to leave its loop. */
+    int quitRequests = 0;
+
+    bool quitWasRequested() const noexcept  { return quitRequests > 0; }
 
 protected:
+    void requestQuit() override     { ++quitRequests; }
+
     std::unique_ptr<PellamWindow> createMainWindow() override
     {
         return makeWindow != nullptr ? makeWindow() : Pellam::createMainWindow();
