@@ -42,6 +42,8 @@ protected:
     virtual std::unique_ptr<PellamWindow> createMainWindow();
 
 private:
+    friend class PellamWindow; // its destruction asks to quit, as the quit rule does
+
     PellamWindow* mainWindow = nullptr;
     bool quitRequested = false;
 

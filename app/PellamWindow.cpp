@@ -123,7 +123,9 @@ PellamWindow::PellamWindow()
 PellamWindow::~PellamWindow()
 {
     updaterThread.reset();
-    juce::JUCEApplicationBase::quit();
+
+    if (auto* app = Pellam::getInstance())
+        app->requestQuit();
 }
 
 juce::BorderSize<int> PellamWindow::getBorderThickness()

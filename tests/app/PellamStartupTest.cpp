@@ -34,9 +34,12 @@ TEST (PellamStartupTest, InitialiseOpensTheWizardAndShutdownClosesIt)
     EXPECT_EQ (window->getStep(), 0);
     EXPECT_EQ (juce::Desktop::getInstance().getNumComponents(), 1);
 
+    // Deleting the window asks the application to quit (the runner has left its loop by then).
+    EXPECT_EQ (app.quitRequests, 0);
     app.shutdown();
     EXPECT_EQ (app.getMainWindow(), nullptr);
     EXPECT_EQ (juce::Desktop::getInstance().getNumComponents(), 0);
+    EXPECT_EQ (app.quitRequests, 1);
 }
 
 TEST (PellamStartupTest, ShutdownWithoutInitialiseDoesNoHarm)
