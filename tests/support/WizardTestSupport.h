@@ -63,9 +63,11 @@ private:
 
         auto* modal = juce::Component::getCurrentlyModalComponent();
 
-        if (modal == nullptr)
+        // A box clicked away goes only once its click has been handled.
+        if (modal == nullptr || modal == answered.getComponent())
             return;
 
+        answered = modal;
         boxes.push_back ({ modal->getName(), modal->getDescription() });
 
         if (onBox != nullptr)
@@ -76,6 +78,8 @@ private:
         else
             modal->exitModalState (0);
     }
+
+    juce::Component::SafePointer<juce::Component> answered;
 };
 
 /** The application object for a test: the tests start and end it by hand,
