@@ -38,7 +38,12 @@ protected:
     /** Asks the runner to leave its message loop; quitIfIdle's last step. */
     virtual void requestQuit();
 
+    /** The main window that initialise opens. */
+    virtual std::unique_ptr<PellamWindow> createMainWindow();
+
 private:
+    friend class PellamWindow; // its destruction asks to quit, as the quit rule does
+
     PellamWindow* mainWindow = nullptr;
     bool quitRequested = false;
 
