@@ -16,6 +16,14 @@ for check in "$@"; do
                 --emulator "$BUILD/tools/zarvel-unit-emulator" --work "$RESULTS/device-link" \
                 || { echo "=== check $check FAILED"; status=1; }
             ;;
+        bench)
+            # Timings, not checks: the upload through JUCE and the sequencer, the
+            # same upload in process, and the bare sequencer round trip.
+            timeout 300 "$BUILD/tests/zarvel-alsa-device-link-check" \
+                --emulator "$BUILD/tools/zarvel-unit-emulator" --work "$RESULTS/bench" | grep -E "pair|FIGURES|passed" || status=1
+            timeout 300 "$BUILD/tests/zarvel_benchmarks" --benchmark_min_time=10 || status=1
+            timeout 300 "$BUILD/tests/zarvel-sequencer-round-trip" "$BUILD/tools/zarvel-unit-emulator" 25222 || status=1
+            ;;
         gui)
             timeout --kill-after=5 400 bash "$SOURCE/tests/vm/gui-check.sh" \
                 || { echo "=== check $check FAILED"; status=1; }
