@@ -120,6 +120,12 @@ void SimulatedMidiBus::makeOutputUnopenable (int index)
     unopenableOutputs[(size_t) index] = true;
 }
 
+void SimulatedMidiBus::setSendObserver (std::function<void (const Bytes&)> observer)
+{
+    const std::lock_guard<std::mutex> l (lock);
+    sendObserver = std::move (observer);
+}
+
 void SimulatedMidiBus::deliver (int inputIndex, const Bytes& bytes)
 {
     {
@@ -188,6 +194,9 @@ void SimulatedMidiBus::send (int outputIndex, const juce::MidiMessage& message)
                 startedInput = i;
 
         sent.push_back ({ outputIndex, startedInput, bytes });
+
+        if (sendObserver)
+            sendObserver (bytes);
 
         for (auto& route : routes)
         {

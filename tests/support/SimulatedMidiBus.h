@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -38,6 +39,9 @@ public:
 
     void makeInputUnopenable (int index);
     void makeOutputUnopenable (int index);
+
+    /** Called on the sending thread with every message sent, before it is routed. */
+    void setSendObserver (std::function<void (const Bytes&)> observer);
 
     /** Queues a delivery on an input, as if a device had sent it. */
     void deliver (int inputIndex, const Bytes& bytes);
@@ -79,6 +83,7 @@ private:
     std::vector<bool> unopenableInputs, unopenableOutputs;
     std::vector<Input*> openInputs;
     std::vector<Sent> sent;
+    std::function<void (const Bytes&)> sendObserver;
 
     std::thread deliveryThread;
 };

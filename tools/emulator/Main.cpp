@@ -24,7 +24,7 @@ const char* const usage =
     "  --version N        version number the unit reports (default 1)\n"
     "  --name TEXT        port name (default \"Zarvel (emulated) - update mode\")\n"
     "  --quiet            print only errors and the summary\n"
-    "faults: no-reply late-reply echo wrong-prefix refuse split-reply extra-after-ack\n"
+    "faults: no-reply ack-lost late-reply echo wrong-prefix refuse split-reply extra-after-ack\n"
     "        over-long leading-bytes\n"
     "Stops on SIGINT or SIGTERM.\n";
 

@@ -14,6 +14,7 @@ namespace
 
     constexpr ZarvelUnitModel::Fault allFaults[] = {
         ZarvelUnitModel::Fault::none,        ZarvelUnitModel::Fault::noReply,
+        ZarvelUnitModel::Fault::ackLost,
         ZarvelUnitModel::Fault::lateReply,   ZarvelUnitModel::Fault::echo,
         ZarvelUnitModel::Fault::wrongPrefix, ZarvelUnitModel::Fault::refuse,
         ZarvelUnitModel::Fault::splitReply,  ZarvelUnitModel::Fault::extraAfterAck,
@@ -37,6 +38,7 @@ const char* ZarvelUnitModel::getFaultName (Fault fault)
     {
         case Fault::none:           return "none";
         case Fault::noReply:        return "no-reply";
+        case Fault::ackLost:        return "ack-lost";
         case Fault::lateReply:      return "late-reply";
         case Fault::echo:           return "echo";
         case Fault::wrongPrefix:    return "wrong-prefix";
@@ -200,11 +202,11 @@ std::vector<ZarvelUnitModel::Bytes> ZarvelUnitModel::receive (const std::uint8_t
 
     std::uint8_t status = acknowledge;
     const bool understood = std::all_of (message + 1, message + size - 1, [] (std::uint8_t b) { return b < 0x80; });
-    const bool faultKeepsAck = fault == Fault::none || fault == Fault::splitReply
-                                || fault == Fault::extraAfterAck || fault == Fault::leadingBytes;
+    const bool carriedOut = fault == Fault::none || fault == Fault::ackLost || fault == Fault::splitReply
+                             || fault == Fault::extraAfterAck || fault == Fault::leadingBytes;
 
-    // A command is carried out only when the unit is going to acknowledge it.
-    if (! understood || (faultKeepsAck && ! execute (letter, message + 5, size - 6, status)))
+    // A command is carried out only when the unit means to acknowledge it.
+    if (! understood || (carriedOut && ! execute (letter, message + 5, size - 6, status)))
         status = refusal;
 
     auto reply = makeReply (status);
@@ -212,7 +214,8 @@ std::vector<ZarvelUnitModel::Bytes> ZarvelUnitModel::receive (const std::uint8_t
     switch (fault)
     {
         case Fault::none:           out.push_back (reply); break;
-        case Fault::noReply:        break;
+        case Fault::noReply:
+        case Fault::ackLost:        break;
         case Fault::lateReply:      heldBack.push_back (makeReply (acknowledge)); break;
         case Fault::echo:           out.emplace_back (message, message + size); break;
         case Fault::refuse:         out.push_back (makeReply (refusal)); break;

@@ -24,7 +24,8 @@ public:
     enum class Fault
     {
         none,
-        noReply,        // says nothing
+        noReply,        // says nothing, does nothing
+        ackLost,        // does it, but its acknowledge never comes
         lateReply,      // its reply comes only after the next command
         echo,           // sends the command back instead of an acknowledge
         wrongPrefix,    // an acknowledge with another maker's prefix
