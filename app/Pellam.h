@@ -34,6 +34,13 @@ public:
     /** "<working directory>/Resources/", taken on the first call and kept. */
     static juce::String getResourcesDirectory();
 
+protected:
+    /** Asks the runner to leave its message loop; quitIfIdle's last step. */
+    virtual void requestQuit();
+
+    /** The main window that initialise opens. */
+    virtual std::unique_ptr<PellamWindow> createMainWindow();
+
 private:
     PellamWindow* mainWindow = nullptr;
     bool quitRequested = false;

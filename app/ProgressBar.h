@@ -18,6 +18,8 @@ public:
     ~ProgressBar() override;
 
     void paint (juce::Graphics& g) override;
+    void resized() override;
+    void colourChanged() override;
 
     /** The fraction drawn, clamped to 0..1. */
     double getShownValue() const noexcept   { return shownValue; }
@@ -27,6 +29,10 @@ private:
 
     std::atomic<double>& watchedValue;
     double shownValue;
+
+    // JUCE 7's look-and-feel draws a bar from a juce::ProgressBar's bounds and colours.
+    double lookBarValue = 0.0;
+    juce::ProgressBar lookBar { lookBarValue };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ProgressBar)
 };

@@ -1,0 +1,42 @@
+#include "app/Pellam.h"
+
+#include "app/PellamWindow.h"
+#include "device/IFlashProgrammerIO.h"
+
+namespace zarvel
+{
+
+void Pellam::initialise (const juce::String&)
+{
+    registerImages();
+
+    mainWindow = createMainWindow().release();
+    mainWindow->setVisible (true);
+}
+
+void Pellam::shutdown()
+{
+    // Also called in a copy that the single-instance lock refused, which never
+    // ran initialise: then there is nothing here to release.
+
+    if (mainWindow != nullptr)
+    {
+        // A quit from the desktop does not wait for a running upload: end it
+        // here, while the objects its worker reports to still exist.
+        mainWindow->stopUpdate();
+
+        std::unique_ptr<PellamWindow> window (mainWindow);
+        mainWindow = nullptr;
+    }
+
+    // A quit that bypassed quitIfIdle leaves the link open; close it while
+    // JUCE's MIDI services still exist.
+    getFlashDevice()->close (0);
+}
+
+std::unique_ptr<PellamWindow> Pellam::createMainWindow()
+{
+    return std::make_unique<PellamWindow>();
+}
+
+} // namespace zarvel

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# The built program on an X server of its own, driven by real X input: it shows
+# step 0, walks to step 4, finds no unit (these machines have no MIDI ports),
+# shows the "Error" box, is dismissed, refuses a second copy, and quits with
+# exit status 0 through its close button.
+#   wizard-end-to-end.sh PROGRAM [OUTPUT_DIR]
+set -euo pipefail
+
+program=$(realpath "$1")
+out=$(realpath -m "${2:-e2e-out}")
+here=$(dirname "$(realpath "$0")")
+mkdir -p "$out"
+
+xvfbPid="" appPid=""
+cleanup() {
+    [ -n "$appPid" ] && kill "$appPid" 2>/dev/null || true
+    [ -n "$xvfbPid" ] && kill "$xvfbPid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "--- $*"; }
+
+#-------------------------------------------------------------------------------
+# An X server of our own, so that nothing else moves the pointer or the focus.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
+xvfbPid=$!
+for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.1; done
+[ -s "$out/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -1 "$out/display")"
+
+shot() { xwd -root -silent > "$out/$1.xwd"; }
+img() { python3 "$here/xwdimage.py" "$out/$1.xwd" "${@:2}"; }
+
+click() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.3
+    xdotool click 1
+}
+
+# Content coordinates (the background picture's) to the screen's.
+cx() { echo $((winX + 3 + $1)); }
+cy() { echo $((winY + 31 + $1)); }
+
+antiqueWhite=FAEBD7
+buttonFace=D3D3D3
+
+# Pixels of label text in a box given in content coordinates.
+textPixels() { img "$1" count "$(cx "$2")" "$(cy "$3")" "$4" "$5" "$antiqueWhite" 24; }
+
+# The two labels: the title's part that the page text never covers, and the page text.
+titleDigest() { img "$1" digest "$(cx 40)" "$(cy 213)" 60 16; }
+pageDigest() { img "$1" digest "$(cx 100)" "$(cy 210)" 420 110; }
+
+waitForPageChange() {
+    local before=$1 name=$2
+    for _ in $(seq 100); do
+        shot "$name"
+        [ "$(titleDigest "$name")" != "$before" ] && return 0
+        sleep 0.1
+    done
+    fail "the page did not change ($name)"
+}
+
+#-------------------------------------------------------------------------------
+step "start"
+"$program" --an-argument-it-ignores > "$out/program.log" 2>&1 &
+appPid=$!
+
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zarvel Firmware Updater - Firmware Version: 1\.31$" | head -1) \
+    || fail "no window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+winX=$X winY=$Y
+[ "$WIDTH" = 555 ] && [ "$HEIGHT" = 404 ] || fail "window is ${WIDTH}x${HEIGHT}, not 555x404"
+sleep 1
+
+step "step 0"
+shot step0
+[ "$(img step0 size)" = "1024 768" ] || fail "screen size"
+img step0 png "$out/wizard-step0.png" "$winX" "$winY" 555 404
+
+# The grey frame around the picture.
+for p in "1 200" "553 200" "277 402"; do
+    set -- $p
+    [ "$(img step0 pixel $((winX + $1)) $((winY + $2)))" = 808080 ] || fail "no grey frame at $p"
+done
+
+# Next shown, Previous hidden.
+[ "$(img step0 count "$(cx 422)" "$(cy 327)" 96 20 "$buttonFace" 0)" -gt 800 ] || fail "Next button not shown"
+[ "$(img step0 count "$(cx 322)" "$(cy 327)" 96 20 "$buttonFace" 0)" -lt 50 ] || fail "Previous button shown at step 0"
+
+# The welcome text, several lines of it, and no title.
+[ "$(textPixels step0 100 210 420 110)" -gt 400 ] || fail "no page text at step 0"
+for line in 0 1 2 4; do
+    [ "$(textPixels step0 103 $((211 + 18 * line)) 300 18)" -gt 20 ] || fail "line $line of the welcome text missing"
+done
+[ "$(textPixels step0 40 213 60 16)" -eq 0 ] || fail "a title at step 0"
+
+#-------------------------------------------------------------------------------
+step "steps 1 to 4"
+previous=step0
+for n in 1 2 3 4; do
+    click "$(cx 470)" "$(cy 337)"
+    waitForPageChange "$(titleDigest $previous)" "step$n"
+    previous=step$n
+done
+[ "$(textPixels step1 40 213 60 16)" -gt 20 ] || fail "no title at step 1"
+[ "$(img step4 count "$(cx 322)" "$(cy 327)" 96 20 "$buttonFace" 0)" -gt 800 ] || fail "Previous button not shown at step 4"
+step4Title=$(titleDigest step4)
+step4Page=$(pageDigest step4)
+
+#-------------------------------------------------------------------------------
+step "step 4: search without a unit"
+click "$(cx 470)" "$(cy 337)"
+box=$(timeout 30 xdotool search --sync --onlyvisible --name "^Error$" | head -1) || fail "no Error box"
+sleep 0.5
+shot errorBox
+eval "$(xdotool getwindowgeometry --shell "$box")"
+boxX=$X boxY=$Y boxW=$WIDTH boxH=$HEIGHT
+img errorBox png "$out/error-box.png" "$boxX" "$boxY" "$boxW" "$boxH"
+
+# Its one button, "OK", sits centred at the bottom.
+click $((boxX + boxW / 2)) $((boxY + boxH - 38))
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^Error$" > /dev/null || break
+    sleep 0.1
+done
+xdotool search --onlyvisible --name "^Error$" > /dev/null && fail "the Error box stayed"
+
+# Without a window manager nothing gives the window its focus back, and it
+# repaints what the box covered only once it has it again: a click on the
+# picture, as a user's, does both (and enables the title bar's close button).
+click "$(cx 275)" "$(cy 60)"
+sleep 1
+shot afterBox
+[ "$(titleDigest afterBox)" = "$step4Title" ] || fail "not at step 4 after the box"
+[ "$(pageDigest afterBox)" = "$step4Page" ] || fail "the page of step 4 changed after the box"
+
+#-------------------------------------------------------------------------------
+step "a second copy"
+set +e
+timeout 60 "$program" > "$out/second.log" 2>&1
+second=$?
+set -e
+[ "$second" = 0 ] || fail "the second copy ended with $second"
+kill -0 "$appPid" 2>/dev/null || fail "the first copy is gone"
+[ "$(xdotool search --onlyvisible --name "^Zarvel Firmware Updater" | wc -l)" = 1 ] || fail "not exactly one wizard window"
+shot afterSecond
+[ "$(titleDigest afterSecond)" = "$step4Title" ] || fail "the first copy's wizard changed"
+
+#-------------------------------------------------------------------------------
+step "quit through the close button"
+click $((winX + 555 - 3 - 17)) $((winY + 3 + 14))
+
+for _ in $(seq 300); do
+    kill -0 "$appPid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$appPid" 2>/dev/null && fail "the program did not quit"
+set +e
+wait "$appPid"
+status=$?
+set -e
+appPid=""
+[ "$status" = 0 ] || fail "exit status $status"
+
+echo "PASS"
