@@ -75,7 +75,6 @@ winX=$X winY=$Y
 pass "the wizard window maps ($(elapsed) ms)"
 sleep 1
 shot step0
-png step0 wizard-step0.png
 
 previous=step0
 for n in 1 2 3 4; do

@@ -18,7 +18,7 @@ checks=("${@:-device-link}")
 
 results="$build/vm-test"
 guestScript="$source/tests/vm/guest-checks.sh"
-bootTimeout=${ZARVEL_VM_TIMEOUT:-480}
+bootTimeout=${ZARVEL_VM_TIMEOUT:-900}
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
@@ -106,6 +106,7 @@ depmod -b "$root" "$kernelVersion"
 cp /etc/ld.so.cache "$root/etc/"
 cp -a /etc/alternatives "$root/etc/"
 [ -d /etc/fonts ] && cp -a /etc/fonts "$root/etc/"
+[ -d /var/cache/fontconfig ] && mkdir -p "$root/var/cache" && cp -a /var/cache/fontconfig "$root/var/cache/"
 printf 'root:x:0:0:root:/root:/bin/sh\n' > "$root/etc/passwd"
 printf 'root:x:0:\n' > "$root/etc/group"
 
