@@ -7,6 +7,8 @@ packages=(
     juce-modules-source juce-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core
+    # the unit emulator, and the VM that gives the tests a real ALSA sequencer
+    libasound2-dev qemu-system-x86 busybox-static alsa-utils cpio xz-utils kmod
 )
 
 missing=()
