@@ -88,7 +88,7 @@ void AboutWindow::createContents()
         { "",                     copyrightNotice,                                  { 120, 120, 400, 20 }, nullptr },
     };
 
-    // A second run replaces the content; the labels of the first went with it.
+    // A second run replaces the content, which only detached the first run's labels.
     applicationVersionLabel = nullptr;
     firmwareVersionLabel = nullptr;
     labels.clear();

@@ -65,8 +65,7 @@ void Pellam::quitIfIdle()
     if (updateRunning != 0)
         return;
 
-    // JUCE's quit, called again while its quit message is pending, would run the
-    // shutdown at once inside this call.
+    // A quit is already on its way (Finish pressed twice, say): nothing to repeat.
     if (quitRequested)
         return;
 

@@ -29,9 +29,9 @@ void Pellam::shutdown()
         mainWindow = nullptr;
     }
 
-    // A quit that bypassed quitIfIdle leaves the link open; close it while
-    // JUCE's MIDI services still exist.
-    getFlashDevice()->close (0);
+    // A quit that bypassed quitIfIdle leaves the link open; close it, and let go
+    // of every MIDI port, while JUCE's MIDI services still exist.
+    releaseMidi();
 }
 
 std::unique_ptr<PellamWindow> Pellam::createMainWindow()

@@ -257,6 +257,11 @@ void PellamWindow::previous()
 
 void PellamWindow::actionListenerCallback (const juce::String& message)
 {
+    // A click arrives as a message: one made before the upload started (say, a
+    // second click on Next during the search) must not move the wizard on.
+    if (updateRunning != 0)
+        return;
+
     if (message == nextButtonName)
         next();
     else if (message == previousButtonName)

@@ -20,4 +20,10 @@ IFlashProgrammerIO* getFlashDevice()
     return &flashDevice;
 }
 
+void releaseMidi()
+{
+    flashDevice.close (0);
+    systemMidiPorts.releaseRetiredInput();
+}
+
 } // namespace zarvel

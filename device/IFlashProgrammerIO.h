@@ -26,4 +26,9 @@ protected:
 /** The one device link of the process. Never null. */
 IFlashProgrammerIO* getFlashDevice();
 
+/** Closes the device link and lets go of every MIDI port the process holds:
+    at shutdown, while JUCE's MIDI services still exist.
+*/
+void releaseMidi();
+
 } // namespace zarvel

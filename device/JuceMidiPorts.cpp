@@ -9,6 +9,9 @@ namespace zarvel
 class JuceMidiPorts::InputConnection final : public juce::MidiInputCallback
 {
 public:
+    // JUCE may call in until its input is gone, so that goes before anything else.
+    ~InputConnection() override    { input.reset(); }
+
     bool open (const juce::String& identifier)
     {
         input = juce::MidiInput::openDevice (identifier, this);
@@ -101,6 +104,11 @@ void JuceMidiPorts::retire (std::unique_ptr<InputConnection> connection)
 
     // The one retired before goes only now, after the new one took its place.
     connection.reset();
+}
+
+void JuceMidiPorts::releaseRetiredInput()
+{
+    retired.reset();
 }
 
 int JuceMidiPorts::getNumInputs()

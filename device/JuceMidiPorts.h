@@ -19,6 +19,9 @@ public:
     std::unique_ptr<MidiInputPort> openInput (int index, MidiInputPort::Callback& callback) override;
     std::unique_ptr<MidiOutputPort> openOutput (int index) override;
 
+    /** Lets go of the input kept connected after its release. */
+    void releaseRetiredInput();
+
 private:
     class InputConnection;
     class InputPort;

@@ -280,6 +280,12 @@ TEST_F (PellamWindowTest, WalksThroughEveryStepAndUploads)
     EXPECT_FALSE (app.quitWasRequested());
     EXPECT_TRUE (device().isOpen());
 
+    // Clicks still queued from before the upload started change nothing either.
+    window->actionListenerCallback (nextButtonName);
+    window->actionListenerCallback (previousButtonName);
+    EXPECT_EQ (window->getStep(), 6);
+    EXPECT_EQ (window->workersMade, 1);
+
     ASSERT_TRUE (runUntil ([&] { return window->getStep() == 7; }));
     expectPage (7);
     EXPECT_EQ (nextButton().getButtonText(), "Finish");

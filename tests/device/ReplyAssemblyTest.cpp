@@ -75,6 +75,18 @@ TEST (ReplyAssembly, BytesAfterAReplyAreCollectedButNeverValid)
     EXPECT_LT (ms, promptlyMs);
 }
 
+TEST (ReplyAssembly, BytesBeforeTheFirstF0AreDropped)
+{
+    // A link that has never seen an F0 collects nothing: the query's wait runs out.
+    SimulatedMidiBus bus (1, 1);
+    bus.answerOn (0, 0, { 0x4E, 0x7F, 0x0D, 0x0D, 0xF7 });
+    USBAtmelDevice device (bus);
+    bool found = true;
+
+    EXPECT_GE (millisecondsFor ([&] { found = device.open (0); }), 990.0);
+    EXPECT_FALSE (found);
+}
+
 class OtherPort final : public MidiInputPort
 {
 public:

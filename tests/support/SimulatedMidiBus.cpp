@@ -5,11 +5,12 @@ namespace zarvel
 
 struct SimulatedMidiBus::Route
 {
-    enum class Kind { unit, loopBack, refuse };
+    enum class Kind { unit, loopBack, answer };
 
     Kind kind;
     int output, input;
     ZarvelUnitModel* unit;
+    Bytes answer;
 };
 
 class SimulatedMidiBus::Input final : public MidiInputPort
@@ -93,19 +94,24 @@ SimulatedMidiBus::~SimulatedMidiBus()
 void SimulatedMidiBus::attachUnit (ZarvelUnitModel& unit, int inputIndex, int outputIndex)
 {
     const std::lock_guard<std::mutex> l (lock);
-    routes.push_back ({ Route::Kind::unit, outputIndex, inputIndex, &unit });
+    routes.push_back ({ Route::Kind::unit, outputIndex, inputIndex, &unit, {} });
 }
 
 void SimulatedMidiBus::loopBack (int outputIndex, int inputIndex)
 {
     const std::lock_guard<std::mutex> l (lock);
-    routes.push_back ({ Route::Kind::loopBack, outputIndex, inputIndex, nullptr });
+    routes.push_back ({ Route::Kind::loopBack, outputIndex, inputIndex, nullptr, {} });
+}
+
+void SimulatedMidiBus::answerOn (int outputIndex, int inputIndex, const Bytes& answer)
+{
+    const std::lock_guard<std::mutex> l (lock);
+    routes.push_back ({ Route::Kind::answer, outputIndex, inputIndex, nullptr, answer });
 }
 
 void SimulatedMidiBus::refuseOn (int outputIndex, int inputIndex)
 {
-    const std::lock_guard<std::mutex> l (lock);
-    routes.push_back ({ Route::Kind::refuse, outputIndex, inputIndex, nullptr });
+    answerOn (outputIndex, inputIndex, ZarvelUnitModel::makeReply (0x3F));
 }
 
 void SimulatedMidiBus::makeInputUnopenable (int index)
@@ -214,8 +220,8 @@ void SimulatedMidiBus::send (int outputIndex, const juce::MidiMessage& message)
                     queue.emplace_back (route.input, bytes);
                     break;
 
-                case Route::Kind::refuse:
-                    queue.emplace_back (route.input, ZarvelUnitModel::makeReply (0x3F));
+                case Route::Kind::answer:
+                    queue.emplace_back (route.input, route.answer);
                     break;
             }
         }

@@ -32,9 +32,10 @@ public:
     /** Whatever is sent on the output comes back unchanged on the input. */
     void loopBack (int outputIndex, int inputIndex);
 
-    /** Every message sent on the output is answered at once on the input with a
-        valid reply that is no acknowledge.
-    */
+    /** Every message sent on the output is answered at once on the input with these bytes. */
+    void answerOn (int outputIndex, int inputIndex, const Bytes& answer);
+
+    /** Answers with a valid reply that is no acknowledge. */
     void refuseOn (int outputIndex, int inputIndex);
 
     void makeInputUnopenable (int index);

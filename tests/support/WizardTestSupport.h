@@ -15,7 +15,7 @@ namespace zarvel
     whether it holds.
 */
 template <typename Condition>
-bool runUntil (Condition condition, int timeoutMs = 10000)
+bool runUntil (Condition condition, int timeoutMs = 60000)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
 

@@ -120,6 +120,11 @@ set -e
 appPid=""
 [ "$status" = 0 ] || fail "the program ended with status $status"
 pass "Finish quits the program with status 0"
+# JUCE's leak detector reports at exit what was never released.
+if grep -q "Leaked objects detected" "$out/program.log"; then
+    fail "the program leaked at exit (see program.log)"
+fi
+pass "nothing leaked at exit"
 
 kill -TERM "$emulatorPid"
 wait "$emulatorPid" || fail "the emulator did not end well"

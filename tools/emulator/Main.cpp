@@ -19,7 +19,7 @@ namespace
 const char* const usage =
     "usage: zarvel-unit-emulator [options]\n"
     "  --flash FILE       write what the flash holds to FILE on SIGUSR1 and at exit\n"
-    "  --fault SPEC       misbehave: LETTER:OCCURRENCE:FAULT (e.g. c:300:no-reply, the\n"
+    "  --fault FAULT      misbehave: LETTER:OCCURRENCE:FAULT (e.g. c:300:no-reply, the\n"
     "                     301st \"c\" command) or INDEX:FAULT (0 = first command); repeatable\n"
     "  --version N        version number the unit reports (default 1)\n"
     "  --name TEXT        port name (default \"Zarvel (emulated) - update mode\")\n"
