@@ -163,5 +163,9 @@ status=$?
 set -e
 appPid=""
 [ "$status" = 0 ] || fail "exit status $status"
+# JUCE's leak detector reports at exit what was never released.
+if grep -q "Leaked objects detected" "$out/program.log" "$out/second.log"; then
+    fail "the program leaked at exit"
+fi
 
 echo "PASS"
