@@ -20,14 +20,10 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "--- $*"; }
+. "$here/../support/x-session.sh"
 
 #-------------------------------------------------------------------------------
-# An X server of our own, so that nothing else moves the pointer or the focus.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
-xvfbPid=$!
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.1; done
-[ -s "$out/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$out/display")"
+startXvfb "$out"
 
 shot() { xwd -root -silent > "$out/$1.xwd"; }
 img() { python3 "$here/xwdimage.py" "$out/$1.xwd" "${@:2}"; }
@@ -152,20 +148,7 @@ shot afterSecond
 step "quit through the close button"
 click $((winX + 555 - 3 - 17)) $((winY + 3 + 14))
 
-for _ in $(seq 300); do
-    kill -0 "$appPid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$appPid" 2>/dev/null && fail "the program did not quit"
-set +e
-wait "$appPid"
-status=$?
-set -e
+expectCleanExit "$appPid" "$out/program.log" "$out/second.log"
 appPid=""
-[ "$status" = 0 ] || fail "exit status $status"
-# JUCE's leak detector reports at exit what was never released.
-if grep -q "Leaked objects detected" "$out/program.log" "$out/second.log"; then
-    fail "the program leaked at exit"
-fi
 
 echo "PASS"

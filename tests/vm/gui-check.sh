@@ -23,16 +23,13 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
 pass() { echo "PASS: $*"; }
+. "$(dirname "$(realpath "$0")")/../support/x-session.sh"
 elapsed() { echo $(( ($(date +%s%N) - start) / 1000000 )); }
 
 "$emulator" --quiet --flash "$out/flash.bin" > "$out/emulator.log" 2>&1 &
 emulatorPid=$!
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
-xvfbPid=$!
-for _ in $(seq 200); do [ -s "$out/display" ] && break; sleep 0.1; done
-[ -s "$out/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$out/display")"
+startXvfb "$out"
 
 # Screen content: the window, or a box in the window's content area.
 shot() { xwd -root -silent > "$out/$1.xwd"; }
@@ -108,23 +105,9 @@ pass "the upload ends at step 7 ($(elapsed) ms from step 6)"
 [ "$(button step7)" != "$(button step6)" ] || fail "the Next button reads the same at step 7"
 
 clickNext
-for _ in $(seq 300); do
-    kill -0 "$appPid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$appPid" 2>/dev/null && fail "the program did not quit after Finish"
-set +e
-wait "$appPid"
-status=$?
-set -e
+expectCleanExit "$appPid" "$out/program.log"
 appPid=""
-[ "$status" = 0 ] || fail "the program ended with status $status"
-pass "Finish quits the program with status 0"
-# JUCE's leak detector reports at exit what was never released.
-if grep -q "Leaked objects detected" "$out/program.log"; then
-    fail "the program leaked at exit (see program.log)"
-fi
-pass "nothing leaked at exit"
+pass "Finish quits the program with status 0, with nothing leaked"
 
 kill -TERM "$emulatorPid"
 wait "$emulatorPid" || fail "the emulator did not end well"
