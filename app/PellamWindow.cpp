@@ -59,14 +59,6 @@ namespace
     const char* const unitNotFoundMessage = "Could not find Zarvel control surface. Check the cables to ensure it is properly connected and press Next to try again.";
     const char* const transferFailedMessage = "An error occured during the file transfer. Please try again or contact Ombrix technical support.";
 
-    void styleButton (juce::TextButton& button)
-    {
-        button.setColour (juce::TextButton::textColourOffId, buttonTextColour);
-        button.setColour (juce::TextButton::textColourOnId, buttonTextColour);
-        button.setColour (juce::TextButton::buttonColourId, buttonFaceColour);
-        button.setColour (juce::TextButton::buttonOnColourId, buttonFaceColour);
-        button.setColour (juce::ComboBox::outlineColourId, buttonOutlineColour);
-    }
 
     void styleLabel (juce::Label& label, const juce::Font& font)
     {
@@ -140,18 +132,10 @@ void PellamWindow::createControls()
     if (content == nullptr)
         return;
 
-    nextButton = std::make_unique<ActionButton> (nextButtonName);
-    styleButton (*nextButton);
-    nextButton->setTooltip ("Continue to the next step...");
-    nextButton->setBounds (420, 325, 100, 24);
-    nextButton->addActionListener (this);
+    nextButton = makeButton (nextButtonName, "Continue to the next step...", { 420, 325, 100, 24 });
     content->addAndMakeVisible (*nextButton, -1);
 
-    previousButton = std::make_unique<ActionButton> (previousButtonName);
-    styleButton (*previousButton);
-    previousButton->setTooltip ("Go back a step...");
-    previousButton->setBounds (320, 325, 100, 24);
-    previousButton->addActionListener (this);
+    previousButton = makeButton (previousButtonName, "Go back a step...", { 320, 325, 100, 24 });
     content->addChildComponent (*previousButton, -1);
 
     progressBar = std::make_unique<ProgressBar> (updateProgress);
@@ -171,6 +155,21 @@ void PellamWindow::createControls()
     titleLabel->setBounds (40, 213, 80, 16);
     styleLabel (*titleLabel, labelFont);
     content->addAndMakeVisible (*titleLabel, -1);
+}
+
+std::unique_ptr<ActionButton> PellamWindow::makeButton (const juce::String& name, const juce::String& tooltip,
+                                                       juce::Rectangle<int> bounds)
+{
+    auto button = std::make_unique<ActionButton> (name);
+    button->setColour (juce::TextButton::textColourOffId, buttonTextColour);
+    button->setColour (juce::TextButton::textColourOnId, buttonTextColour);
+    button->setColour (juce::TextButton::buttonColourId, buttonFaceColour);
+    button->setColour (juce::TextButton::buttonOnColourId, buttonFaceColour);
+    button->setColour (juce::ComboBox::outlineColourId, buttonOutlineColour);
+    button->setTooltip (tooltip);
+    button->setBounds (bounds);
+    button->addActionListener (this);
+    return button;
 }
 
 //==============================================================================

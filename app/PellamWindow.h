@@ -55,6 +55,8 @@ protected:
 
 private:
     void createControls();
+    std::unique_ptr<ActionButton> makeButton (const juce::String& name, const juce::String& tooltip,
+                                              juce::Rectangle<int> bounds);
     void startUpdate();
 
     std::unique_ptr<juce::Label> textLabel, titleLabel;

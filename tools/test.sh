@@ -28,7 +28,7 @@ for mode in "${modes[@]}"; do
     echo "=== $mode: tests"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
     if ! xvfb-run -a -s "-screen 0 1024x768x24" \
             ctest --test-dir "$dir" --output-on-failure -j "$jobs"; then
         failed+=("$mode")

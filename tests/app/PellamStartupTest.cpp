@@ -14,14 +14,9 @@ namespace
 
 USBAtmelDevice& device()   { return *static_cast<USBAtmelDevice*> (getFlashDevice()); }
 
-bool needsDisplay()
-{
-    return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty();
-}
-
 TEST (PellamStartupTest, InitialiseOpensTheWizardAndShutdownClosesIt)
 {
-    if (needsDisplay())
+    if (! test::hasDisplay())
         GTEST_SKIP() << "needs an X display";
 
     TestPellam app;
@@ -53,7 +48,7 @@ TEST (PellamStartupTest, ShutdownWithoutInitialiseDoesNoHarm)
 
 TEST (PellamStartupTest, QuitFromTheDesktopDuringAnUploadEndsTheUploadFirst)
 {
-    if (needsDisplay())
+    if (! test::hasDisplay())
         GTEST_SKIP() << "needs an X display";
 
     ZarvelUnitModel unit;
@@ -71,7 +66,7 @@ TEST (PellamStartupTest, QuitFromTheDesktopDuringAnUploadEndsTheUploadFirst)
 
         ASSERT_EQ (window->getStep(), 6);
         ASSERT_EQ (updateRunning, 1);
-        ASSERT_TRUE (runUntil ([] { return updateProgress.load() > 0.05; }));
+        ASSERT_TRUE (test::pumpUntil ([] { return updateProgress.load() > 0.05; }));
 
         // The desktop's quit does not wait for the outcome; the runner then shuts down.
         app.systemRequestedQuit();

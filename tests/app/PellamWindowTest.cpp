@@ -44,7 +44,7 @@ class PellamWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+        if (! test::hasDisplay())
             GTEST_SKIP() << "needs an X display";
 
         unitBus.attachUnit (unit, 0, 0);
@@ -78,7 +78,7 @@ protected:
         const auto stepBefore = window->getStep();
         const auto boxesBefore = boxes.boxes.size();
         button.triggerClick();
-        ASSERT_TRUE (runUntil ([&] { return window->getStep() != stepBefore || boxes.boxes.size() != boxesBefore; }));
+        ASSERT_TRUE (test::pumpUntil ([&] { return window->getStep() != stepBefore || boxes.boxes.size() != boxesBefore; }));
     }
 
     void expectPage (int step)
@@ -203,7 +203,7 @@ TEST_F (PellamWindowTest, ControlsCarryTheirLook)
 TEST_F (PellamWindowTest, EscapeDoesNotCloseTheWindow)
 {
     static_cast<juce::Component*> (window)->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
-    runFor (50);
+    test::pumpFor (50);
 
     EXPECT_TRUE (window->isVisible());
     EXPECT_FALSE (app.quitWasRequested());
@@ -273,7 +273,7 @@ TEST_F (PellamWindowTest, WalksThroughEveryStepAndUploads)
     EXPECT_FALSE (window->buttonsShownAtWorker[0]);
 
     // While the upload runs, every way out the wizard offers is refused.
-    ASSERT_TRUE (runUntil ([] { return updateProgress.load() > 0.1; }));
+    ASSERT_TRUE (test::pumpUntil ([] { return updateProgress.load() > 0.1; }));
     ASSERT_EQ (updateRunning, 1);
     window->closeButtonPressed();
     app.quitIfIdle();
@@ -286,7 +286,7 @@ TEST_F (PellamWindowTest, WalksThroughEveryStepAndUploads)
     EXPECT_EQ (window->getStep(), 6);
     EXPECT_EQ (window->workersMade, 1);
 
-    ASSERT_TRUE (runUntil ([&] { return window->getStep() == 7; }));
+    ASSERT_TRUE (test::pumpUntil ([&] { return window->getStep() == 7; }));
     expectPage (7);
     EXPECT_EQ (nextButton().getButtonText(), "Finish");
     EXPECT_TRUE (nextButton().isVisible());
@@ -298,7 +298,7 @@ TEST_F (PellamWindowTest, WalksThroughEveryStepAndUploads)
 
     // "Finish" still sends "Next": it closes the link and quits.
     nextButton().triggerClick();
-    ASSERT_TRUE (runUntil ([&] { return app.quitWasRequested(); }));
+    ASSERT_TRUE (test::pumpUntil ([&] { return app.quitWasRequested(); }));
     EXPECT_EQ (window->getStep(), 8);
     EXPECT_FALSE (device().isOpen());
 }
@@ -320,12 +320,12 @@ TEST_F (PellamWindowTest, FailedUploadShowsTheBoxThenStartsAgain)
     expectPage (6);
 
     // The unit keeps silent for a second: the close button, clicked meanwhile, does nothing.
-    ASSERT_TRUE (runUntil ([] { return updateProgress.load() > 0.05; }));
+    ASSERT_TRUE (test::pumpUntil ([] { return updateProgress.load() > 0.05; }));
     window->getCloseButton()->triggerClick();
-    runFor (100);
+    test::pumpFor (100);
     EXPECT_FALSE (app.quitWasRequested());
 
-    ASSERT_TRUE (runUntil ([&] { return window->getStep() == 0; }));
+    ASSERT_TRUE (test::pumpUntil ([&] { return window->getStep() == 0; }));
     ASSERT_EQ (boxes.boxes.size(), 1u);
     EXPECT_EQ (boxes.boxes[0].title, "Error");
     EXPECT_EQ (boxes.boxes[0].description, transferFailedBox);
@@ -350,16 +350,16 @@ TEST_F (PellamWindowTest, FailedUploadShowsTheBoxThenStartsAgain)
     EXPECT_EQ (window->updateRunningAtWorker[1], 1);
     EXPECT_EQ (window->progressAtWorker[1], 0.0);
 
-    ASSERT_TRUE (runUntil ([&] { return window->getStep() == 7; }));
+    ASSERT_TRUE (test::pumpUntil ([&] { return window->getStep() == 7; }));
     EXPECT_TRUE (flashHoldsImage());
     EXPECT_EQ (boxes.boxes.size(), 1u);
 
     // After the outcome the close button quits. With no window manager here, the
     // window gets its focus back, and so an enabled close button, as from a click.
     window->grabKeyboardFocus();
-    ASSERT_TRUE (runUntil ([&] { return window->getCloseButton()->isEnabled(); }));
+    ASSERT_TRUE (test::pumpUntil ([&] { return window->getCloseButton()->isEnabled(); }));
     window->getCloseButton()->triggerClick();
-    ASSERT_TRUE (runUntil ([&] { return app.quitWasRequested(); }));
+    ASSERT_TRUE (test::pumpUntil ([&] { return app.quitWasRequested(); }));
     EXPECT_FALSE (device().isOpen());
 }
 

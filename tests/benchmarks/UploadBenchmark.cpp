@@ -2,6 +2,7 @@
 // its own thread: what the link itself costs per acknowledged command.
 #include "device/FirmwareImage.h"
 #include "device/USBAtmelDevice.h"
+#include "tests/support/IdleWorker.h"
 #include "tests/support/SimulatedMidiBus.h"
 
 #include <benchmark/benchmark.h>
@@ -10,12 +11,6 @@ namespace zarvel
 {
 namespace
 {
-
-struct IdleWorker final : public juce::Thread
-{
-    IdleWorker() : juce::Thread ("idle worker") {}
-    void run() override {}
-};
 
 void wholeUpload (benchmark::State& state)
 {

@@ -26,7 +26,7 @@ class FWUpdaterThreadTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+        if (! test::hasDisplay())
             GTEST_SKIP() << "needs an X display";
 
         bus.attachUnit (unit, 0, 0);
@@ -51,8 +51,8 @@ protected:
 
     std::vector<int> waitForOutcome()
     {
-        EXPECT_TRUE (runUntil ([&] { return ! window->outcomes.empty(); }));
-        runFor (200); // a second report would have arrived by now
+        EXPECT_TRUE (test::pumpUntil ([&] { return ! window->outcomes.empty(); }));
+        test::pumpFor (200); // a second report would have arrived by now
         return window->outcomes;
     }
 
@@ -90,7 +90,7 @@ TEST_F (FWUpdaterThreadTest, PostsFailureOnceWhenTheUnitStopsAcknowledging)
 TEST_F (FWUpdaterThreadTest, StopRequestDuringTheUploadPostsFailure)
 {
     worker->startThread();
-    ASSERT_TRUE (runUntil ([] { return updateProgress.load() > 0.1; }));
+    ASSERT_TRUE (test::pumpUntil ([] { return updateProgress.load() > 0.1; }));
     worker->signalThreadShouldExit();
 
     EXPECT_EQ (waitForOutcome(), std::vector<int> { updateFailedCommandId });
@@ -100,7 +100,7 @@ TEST_F (FWUpdaterThreadTest, StopRequestDuringTheUploadPostsFailure)
 TEST_F (FWUpdaterThreadTest, DeletingARunningWorkerWaitsForIt)
 {
     worker->startThread();
-    ASSERT_TRUE (runUntil ([] { return updateProgress.load() > 0.1; }));
+    ASSERT_TRUE (test::pumpUntil ([] { return updateProgress.load() > 0.1; }));
 
     worker.reset();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/USBAtmelDevice.h"
+#include "tests/support/IdleWorker.h"
 #include "tests/support/SimulatedMidiBus.h"
 
 #include <gtest/gtest.h>
@@ -36,13 +37,6 @@ struct OpenLink
         bus.waitUntilIdle();
         return device.waitForReply (requireAck);
     }
-};
-
-/** A thread object the upload can ask whether to stop; it never runs. */
-struct IdleWorker final : public juce::Thread
-{
-    IdleWorker() : juce::Thread ("idle worker") {}
-    void run() override {}
 };
 
 /** Milliseconds a call takes. */

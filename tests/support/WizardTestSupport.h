@@ -2,6 +2,7 @@
 
 #include "app/Pellam.h"
 #include "app/PellamWindow.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -10,31 +11,6 @@
 
 namespace zarvel
 {
-
-/** Runs the message loop until the condition holds or the time is up; says
-    whether it holds.
-*/
-template <typename Condition>
-bool runUntil (Condition condition, int timeoutMs = 60000)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-
-    while (! condition())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return condition();
-
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-    }
-
-    return true;
-}
-
-/** Runs the message loop for a while, whatever happens. */
-inline void runFor (int ms)
-{
-    runUntil ([] { return false; }, ms);
-}
 
 /** Answers every modal box as a user would: an alert box with "OK", anything
     else by leaving it. Each box is recorded, with what the test wants to know
