@@ -18,7 +18,7 @@ class USBAtmelDevice : public IFlashProgrammerIO,
 {
 public:
     explicit USBAtmelDevice (MidiPorts& ports);
-    virtual ~USBAtmelDevice();
+    ~USBAtmelDevice() override;
 
     bool programFirmware (juce::Thread* worker) override;
     const char* getName() override;
