@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Debian 12 packages the program, its tests and its tools need. Run as root.
+# The Debian 12 packages the program, its tests and its tools need, and any named
+# as arguments. Run as root.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core
     # the unit emulator, and the VM that gives the tests a real ALSA sequencer
     libasound2-dev qemu-system-x86 busybox-static alsa-utils cpio xz-utils kmod
+    "$@"
 )
 
 missing=()
