@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, builds, and runs every test.
-#   bash tools/test.sh          all of it: plain, ASan+UBSan, TSan
-#   bash tools/test.sh plain    one build only (also: asan, tsan)
+#   bash tools/test.sh          all of it: plain, ASan+UBSan, TSan, 30 s of each fuzz target
+#   bash tools/test.sh plain    one build only (also: asan, tsan, fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 modes=("${@:-all}")
-[ "${modes[0]}" = all ] && modes=(plain asan tsan)
+[ "${modes[0]}" = all ] && modes=(plain asan tsan fuzz)
 
 bash tools/install-dependencies.sh
 
@@ -14,11 +14,16 @@ jobs=$(nproc)
 failed=()
 
 for mode in "${modes[@]}"; do
+    if [ "$mode" = fuzz ]; then
+        bash tools/fuzz.sh 30 || failed+=("$mode")
+        continue
+    fi
+
     case "$mode" in
         plain) dir=build;      sanitize="" ;;
         asan)  dir=build-asan; sanitize="address,undefined" ;;
         tsan)  dir=build-tsan; sanitize="thread" ;;
-        *) echo "unknown mode: $mode (plain, asan, tsan or all)" >&2; exit 2 ;;
+        *) echo "unknown mode: $mode (plain, asan, tsan, fuzz or all)" >&2; exit 2 ;;
     esac
 
     echo "=== $mode: configure and build in $dir"
