@@ -1,6 +1,7 @@
 #include "app/Pellam.h"
 
 #include "app/EmbeddedImages.h"
+#include "app/XEventQueueWatch.h"
 #include "device/IFlashProgrammerIO.h"
 #include "device/UpdateState.h"
 

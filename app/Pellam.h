@@ -6,6 +6,7 @@ namespace zarvel
 {
 
 class PellamWindow;
+class XEventQueueWatch;
 
 /** The application: its name and versions, the main window and the quit rule. */
 class Pellam : public juce::JUCEApplication
@@ -45,6 +46,7 @@ private:
     friend class PellamWindow; // its destruction asks to quit, as the quit rule does
 
     PellamWindow* mainWindow = nullptr;
+    std::unique_ptr<XEventQueueWatch> xEventQueueWatch;
     bool quitRequested = false;
 
     JUCE_DECLARE_NON_COPYABLE (Pellam)

@@ -1,6 +1,7 @@
 #include "app/Pellam.h"
 
 #include "app/PellamWindow.h"
+#include "app/XEventQueueWatch.h"
 #include "device/IFlashProgrammerIO.h"
 
 namespace zarvel
@@ -9,6 +10,9 @@ namespace zarvel
 void Pellam::initialise (const juce::String&)
 {
     registerImages();
+
+    // Before any window: its first repaint must not wait either.
+    xEventQueueWatch = std::make_unique<XEventQueueWatch>();
 
     mainWindow = createMainWindow().release();
     mainWindow->setVisible (true);
@@ -28,6 +32,8 @@ void Pellam::shutdown()
         std::unique_ptr<PellamWindow> window (mainWindow);
         mainWindow = nullptr;
     }
+
+    xEventQueueWatch.reset();
 
     // A quit that bypassed quitIfIdle leaves the link open; close it, and let go
     // of every MIDI port, while JUCE's MIDI services still exist.

@@ -5,14 +5,16 @@
 namespace zarvel
 {
 
-/** JUCE's image loading, made safe against damaged PNG data: Debian's JUCE, built
-    on the system libpng, crashes on a PNG stream that fails part-way. Bytes that
-    JUCE would read as PNG are first read by libpng's own reader, which fails
-    cleanly; anything it refuses gives an invalid image.
+/** PNG decoding that survives any damage: Debian's JUCE, built on the system
+    libpng, crashes on a PNG stream that fails part-way, so pictures are read by
+    libpng directly, whose errors unwind. Anything that is not a whole, intact PNG
+    file, down to its end chunk, gives an invalid image.
 */
 juce::Image decodePicture (const void* data, size_t size);
 
-/** ImageCache::getFromFile, with the same check of the file's bytes first. */
+/** A picture file decoded as above, shared through JUCE's ImageCache as
+    ImageCache::getFromFile would share it.
+*/
 juce::Image loadCachedPicture (const juce::File& file);
 
 } // namespace zarvel

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The built program on an X server of its own, driven by real X input: it shows
 # step 0, walks to step 4, finds no unit (these machines have no MIDI ports),
-# shows the "Error" box, is dismissed, refuses a second copy, and quits with
+# shows the "Error" box, is dismissed, refuses a second copy, opens the About box
+# and quits through the right-click menu, both clicked and dragged, and quits with
 # exit status 0 through its close button.
 #   wizard-end-to-end.sh PROGRAM [OUTPUT_DIR]
 set -euo pipefail
@@ -58,15 +59,103 @@ waitForPageChange() {
     fail "the page did not change ($name)"
 }
 
+# Starts the program with its output in $out/$1.log, and waits for its window.
+#   startProgram NAME [ARGUMENT...]
+startProgram() {
+    local log="$out/$1.log"
+    shift
+    "$program" "$@" > "$log" 2>&1 &
+    appPid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zarvel Firmware Updater - Firmware Version: 1\.31$" | head -1) \
+        || fail "no window"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    winX=$X winY=$Y
+}
+
+windowDigest() { img "$1" digest "$winX" "$winY" 555 404; }
+
+# Once a box or menu is gone the wizard must show its own content at once, not
+# only when some input comes: the window as it is, untouched, must equal the
+# window after the pointer has moved.
+expectRepaintedWithoutInput() {
+    sleep 2
+    shot "$1"
+    xdotool mousemove_relative 1 1
+    sleep 1
+    shot "$1-moved"
+    [ "$(windowDigest "$1")" = "$(windowDigest "$1-moved")" ] \
+        || fail "the wizard showed stale pixels until the pointer moved ($1)"
+}
+
+#-------------------------------------------------------------------------------
+# The right-click menu. Opened at ($menuX, $menuY); JUCE names its window "menu".
+aboutTitle="^About Zarvel Firmware Updater\.\.\.$"
+
+waitForMenu() {
+    local menu
+    menu=$(timeout 10 xdotool search --sync --onlyvisible --name "^menu$" | head -1) || fail "no menu"
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    itemsX=$X itemsY=$Y itemsW=$WIDTH itemsH=$HEIGHT
+}
+
+aboutItemX() { echo $((itemsX + itemsW / 2)); }
+aboutItemY() { echo $((itemsY + itemsH * 22 / 100)); }
+exitItemX()  { echo $((itemsX + itemsW / 2)); }
+exitItemY()  { echo $((itemsY + itemsH * 78 / 100)); }
+
+# A right click: press and release at once, as on every desktop.
+openMenuByClick() {
+    glideTo "$menuX" "$menuY"
+    sleep 0.3
+    xdotool click 3
+    waitForMenu
+    sleep 0.5
+}
+
+# The pointer moves as a hand moves it: in small steps.
+glideTo() {
+    local x0 y0 i
+    eval "$(xdotool getmouselocation --shell)"
+    x0=$X y0=$Y
+    for i in $(seq 1 10); do
+        xdotool mousemove $((x0 + ($1 - x0) * i / 10)) $((y0 + ($2 - y0) * i / 10))
+        sleep 0.03
+    done
+}
+
+expectMenuOpenAndNoAboutBox() {
+    xdotool search --onlyvisible --name "$aboutTitle" > /dev/null && fail "the About box opened $1"
+    xdotool search --onlyvisible --name "^menu$" > /dev/null || fail "the menu closed $1"
+    return 0
+}
+
+expectMenuClosedWithoutChoice() {
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "^menu$" > /dev/null || break
+        sleep 0.1
+    done
+    xdotool search --onlyvisible --name "^menu$" > /dev/null && fail "the menu stayed open $1"
+    sleep 0.5
+    xdotool search --onlyvisible --name "$aboutTitle" > /dev/null && fail "the About box opened $1"
+    kill -0 "$appPid" 2>/dev/null || fail "the program quit $1"
+    return 0
+}
+
+# The About box must be open; Escape closes it.
+closeAboutBox() {
+    timeout 10 xdotool search --sync --onlyvisible --name "$aboutTitle" > /dev/null || fail "no About box"
+    sleep 0.5
+    xdotool key Escape
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "$aboutTitle" > /dev/null || return 0
+        sleep 0.1
+    done
+    fail "the About box stayed open after Escape"
+}
+
 #-------------------------------------------------------------------------------
 step "start"
-"$program" --an-argument-it-ignores > "$out/program.log" 2>&1 &
-appPid=$!
-
-window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zarvel Firmware Updater - Firmware Version: 1\.31$" | head -1) \
-    || fail "no window"
-eval "$(xdotool getwindowgeometry --shell "$window")"
-winX=$X winY=$Y
+startProgram program --an-argument-it-ignores
 [ "$WIDTH" = 555 ] && [ "$HEIGHT" = 404 ] || fail "window is ${WIDTH}x${HEIGHT}, not 555x404"
 sleep 1
 
@@ -123,12 +212,8 @@ for _ in $(seq 100); do
 done
 xdotool search --onlyvisible --name "^Error$" > /dev/null && fail "the Error box stayed"
 
-# Without a window manager nothing gives the window its focus back, and it
-# repaints what the box covered only once it has it again: a click on the
-# picture, as a user's, does both (and enables the title bar's close button).
-click "$(cx 275)" "$(cy 60)"
-sleep 1
-shot afterBox
+# What the box covered is the wizard's again without any input.
+expectRepaintedWithoutInput afterBox
 [ "$(titleDigest afterBox)" = "$step4Title" ] || fail "not at step 4 after the box"
 [ "$(pageDigest afterBox)" = "$step4Page" ] || fail "the page of step 4 changed after the box"
 
@@ -145,10 +230,69 @@ shot afterSecond
 [ "$(titleDigest afterSecond)" = "$step4Title" ] || fail "the first copy's wizard changed"
 
 #-------------------------------------------------------------------------------
-step "quit through the close button"
-click $((winX + 555 - 3 - 17)) $((winY + 3 + 14))
+# Left of the screen's centre the menu opens to the right of the pointer, with
+# "About..." under it.
+menuX=$(cx 100) menuY=$(cy 60)
 
+step "menu: click to open, click About..."
+openMenuByClick
+glideTo "$(aboutItemX)" "$(aboutItemY)"
+sleep 1
+expectMenuOpenAndNoAboutBox "before the click on About..."
+xdotool click 1
+closeAboutBox
+expectRepaintedWithoutInput afterAbout
+[ "$(pageDigest afterAbout)" = "$step4Page" ] || fail "the page of step 4 changed after the About box"
+
+step "menu: press, drag to About... and release"
+glideTo "$menuX" "$menuY"
+xdotool mousedown 3
+waitForMenu
+glideTo "$(aboutItemX)" "$(aboutItemY)"
+sleep 0.5
+xdotool mouseup 3
+closeAboutBox
+
+step "menu: Escape and a click outside close it"
+openMenuByClick
+xdotool key Escape
+expectMenuClosedWithoutChoice "after Escape"
+openMenuByClick
+click "$(cx 400)" "$(cy 150)"
+expectMenuClosedWithoutChoice "after a click outside"
+expectRepaintedWithoutInput afterMenus
+[ "$(pageDigest afterMenus)" = "$step4Page" ] || fail "the page of step 4 changed after the menus"
+
+step "menu: click to open, click Exit..."
+openMenuByClick
+glideTo "$(exitItemX)" "$(exitItemY)"
+sleep 1
+expectMenuOpenAndNoAboutBox "before the click on Exit..."
+xdotool click 1
 expectCleanExit "$appPid" "$out/program.log" "$out/second.log"
+appPid=""
+
+#-------------------------------------------------------------------------------
+step "menu: press, drag to Exit... and release"
+startProgram menuDrag
+glideTo "$menuX" "$menuY"
+xdotool mousedown 3
+waitForMenu
+glideTo "$(exitItemX)" "$(exitItemY)"
+sleep 0.5
+xdotool mouseup 3
+expectCleanExit "$appPid" "$out/menuDrag.log"
+appPid=""
+
+#-------------------------------------------------------------------------------
+step "quit through the close button"
+startProgram closeButton
+# Nothing gives the new window the focus without a window manager, and JUCE
+# enables the title bar's buttons only in a focused window: a click on the picture.
+click "$(cx 275)" "$(cy 60)"
+sleep 0.5
+click $((winX + 555 - 3 - 17)) $((winY + 3 + 14))
+expectCleanExit "$appPid" "$out/closeButton.log"
 appPid=""
 
 echo "PASS"

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace zarvel
+{
+
+/** Keeps X events from waiting in Xlib's queue for a later one.
+
+    JUCE's message loop sleeps in poll() on the X connection's socket. But Xlib
+    reads that socket whenever a call waits for a reply (a new window's sync, an
+    open menu's pointer query) and keeps the events it finds in a queue of its own,
+    where poll() cannot see them: a right button's release then waits for the
+    pointer's next move, a window's repaint for any input at all.
+
+    While this object lives, every Xlib request is followed by a look at that
+    queue (a count, no I/O), and events found there wake the loop, which hands
+    them to JUCE's own X event handling. One at a time; without an X display it
+    does nothing.
+*/
+class XEventQueueWatch
+{
+public:
+    XEventQueueWatch();
+    ~XEventQueueWatch();
+
+private:
+    void dispatchQueuedEvents();
+
+    void* display = nullptr; // Xlib's Display, kept out of this header
+    int connectionFd = -1;
+    int wakeFd = -1;
+
+    JUCE_DECLARE_NON_COPYABLE (XEventQueueWatch)
+};
+
+} // namespace zarvel
