@@ -113,7 +113,7 @@ public:
     int getVersion() const      { return isValid() ? (int) (*reply)[4] : 0; }
 
 private:
-    bool collecting = false;
+    bool collecting = true; // since the search's replies
     Bytes partial;
     std::optional<Bytes> reply;
 };

@@ -48,6 +48,7 @@ seeds = {
     "overlong-257-joined": seed(JOINED_BY_JUCE, (LINK, long_ack(257)), (LINK, ACK)),
     "stray-bytes-before": seed(0, (LINK, [0x7E, 0x01] + ACK)),
     "stray-bytes-after-reply": seed(0, (LINK, ACK), (LINK, [0x4E, 0x7F, 0x0D, 0x0D, 0xF7])),
+    "stray-bytes-overflow": seed(0, (LINK, [0x11] * 256), (LINK, [0x11] + ACK)),
     "second-f0-restarts": seed(0, (LINK, [0xF0, 0x4E] + ACK)),
     "active-sensing-after": seed(0, (LINK, ACK + [0xFE])),
     "clock-inside-joined": seed(JOINED_BY_JUCE, (LINK, [0xF0, 0x4E, 0xF8, 0x7F, 0x0D, 0x0D, 0xF7])),
