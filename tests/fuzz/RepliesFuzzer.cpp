@@ -253,7 +253,10 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
     deliverAll();
 
-    auto judge = [&] (bool requireAck) { return withoutWaitingOut ([&] { return link.device.waitForReply (requireAck); }); };
+    auto judge = [&] (bool requireAck)
+    {
+        return withoutWaitingOut ([&] { return link.device.waitForReply (requireAck); });
+    };
 
     const bool first = judge (acknowledgeFirst);
     const bool second = judge (! acknowledgeFirst);
