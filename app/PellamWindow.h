@@ -2,7 +2,7 @@
 
 #include "app/ActionButton.h"
 #include "app/ProgressBar.h"
-#include "device/FWUpdaterThread.h"
+#include "app/FWUpdaterThread.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

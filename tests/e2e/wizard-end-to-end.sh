@@ -59,6 +59,22 @@ waitForPageChange() {
     fail "the page did not change ($name)"
 }
 
+# xdotool's own wait gives up when a window goes while it looks through them
+# (as a closed box's may): look again until one by that name shows, for up to
+# TRIES tenths of a second (10 s). Prints its id.
+#   findWindow NAME [TRIES]
+findWindow() {
+    local id
+    for _ in $(seq "${2:-100}"); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+isShown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
+
 # Starts the program with its output in $out/$1.log, and waits for its window.
 #   startProgram NAME [ARGUMENT...]
 startProgram() {
@@ -66,8 +82,7 @@ startProgram() {
     shift
     "$program" "$@" > "$log" 2>&1 &
     appPid=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zarvel Firmware Updater - Firmware Version: 1\.31$" | head -1) \
-        || fail "no window"
+    window=$(findWindow "^Zarvel Firmware Updater - Firmware Version: 1\.31$" 600) || fail "no window"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     winX=$X winY=$Y
 }
@@ -92,9 +107,12 @@ expectRepaintedWithoutInput() {
 aboutTitle="^About Zarvel Firmware Updater\.\.\.$"
 
 waitForMenu() {
-    local menu
-    menu=$(timeout 10 xdotool search --sync --onlyvisible --name "^menu$" | head -1) || fail "no menu"
-    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    local menu geometry
+    for _ in $(seq 20); do
+        menu=$(findWindow "^menu$") || fail "no menu"
+        geometry=$(xdotool getwindowgeometry --shell "$menu" 2>/dev/null) && break
+    done
+    eval "$geometry"
     itemsX=$X itemsY=$Y itemsW=$WIDTH itemsH=$HEIGHT
 }
 
@@ -124,30 +142,30 @@ glideTo() {
 }
 
 expectMenuOpenAndNoAboutBox() {
-    xdotool search --onlyvisible --name "$aboutTitle" > /dev/null && fail "the About box opened $1"
-    xdotool search --onlyvisible --name "^menu$" > /dev/null || fail "the menu closed $1"
+    isShown "$aboutTitle" && fail "the About box opened $1"
+    isShown "^menu$" || fail "the menu closed $1"
     return 0
 }
 
 expectMenuClosedWithoutChoice() {
     for _ in $(seq 50); do
-        xdotool search --onlyvisible --name "^menu$" > /dev/null || break
+        isShown "^menu$" || break
         sleep 0.1
     done
-    xdotool search --onlyvisible --name "^menu$" > /dev/null && fail "the menu stayed open $1"
+    isShown "^menu$" && fail "the menu stayed open $1"
     sleep 0.5
-    xdotool search --onlyvisible --name "$aboutTitle" > /dev/null && fail "the About box opened $1"
+    isShown "$aboutTitle" && fail "the About box opened $1"
     kill -0 "$appPid" 2>/dev/null || fail "the program quit $1"
     return 0
 }
 
 # The About box must be open; Escape closes it.
 closeAboutBox() {
-    timeout 10 xdotool search --sync --onlyvisible --name "$aboutTitle" > /dev/null || fail "no About box"
+    findWindow "$aboutTitle" > /dev/null || fail "no About box"
     sleep 0.5
     xdotool key Escape
     for _ in $(seq 50); do
-        xdotool search --onlyvisible --name "$aboutTitle" > /dev/null || return 0
+        isShown "$aboutTitle" || return 0
         sleep 0.1
     done
     fail "the About box stayed open after Escape"
@@ -197,7 +215,7 @@ step4Page=$(pageDigest step4)
 #-------------------------------------------------------------------------------
 step "step 4: search without a unit"
 click "$(cx 470)" "$(cy 337)"
-box=$(timeout 30 xdotool search --sync --onlyvisible --name "^Error$" | head -1) || fail "no Error box"
+box=$(findWindow "^Error$" 300) || fail "no Error box"
 sleep 0.5
 shot errorBox
 eval "$(xdotool getwindowgeometry --shell "$box")"
@@ -207,10 +225,10 @@ img errorBox png "$out/error-box.png" "$boxX" "$boxY" "$boxW" "$boxH"
 # Its one button, "OK", sits centred at the bottom.
 click $((boxX + boxW / 2)) $((boxY + boxH - 38))
 for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^Error$" > /dev/null || break
+    isShown "^Error$" || break
     sleep 0.1
 done
-xdotool search --onlyvisible --name "^Error$" > /dev/null && fail "the Error box stayed"
+isShown "^Error$" && fail "the Error box stayed"
 
 # What the box covered is the wizard's again without any input.
 expectRepaintedWithoutInput afterBox

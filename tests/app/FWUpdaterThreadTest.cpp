@@ -1,4 +1,4 @@
-#include "device/FWUpdaterThread.h"
+#include "app/FWUpdaterThread.h"
 #include "device/FirmwareImage.h"
 #include "device/USBAtmelDevice.h"
 #include "device/UpdateState.h"

@@ -1,4 +1,4 @@
-#include "device/FWUpdaterThread.h"
+#include "app/FWUpdaterThread.h"
 
 #include "app/Pellam.h"
 #include "app/PellamWindow.h"
