@@ -7,31 +7,52 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+
+// After JUCE's headers: this one is for code that hooks into Xlib, and defines much.
+#include <X11/Xlibint.h>
 
 namespace zarvel
 {
 
 namespace
 {
-    // Xlib's after-function is a plain function: what it needs is kept here, for
-    // the one watch there is. Xlib may call it on any thread that makes a request.
+    using WireToEvent = Bool (*) (::Display*, XEvent*, xEvent*);
+
+    // Xlib's converters are plain functions, called with the display locked, on
+    // whichever thread reads the socket: what they need is kept here, for the one
+    // watch there is, and they call nothing of Xlib's.
     std::atomic<int> activeWakeFd { -1 };
     std::atomic<bool> wakePending { false };
-    int (*previousAfterFunction) (::Display*) = nullptr;
+    std::array<WireToEvent, 128> xlibConverters {};
 
-    int afterRequest (::Display* display)
+    void wake (int fd)
     {
-        const auto fd = activeWakeFd.load();
-
-        if (fd >= 0 && XEventsQueued (display, QueuedAlready) > 0 && ! wakePending.exchange (true))
+        if (! wakePending.exchange (true))
         {
             const uint64_t one = 1;
             [[maybe_unused]] const auto written = ::write (fd, &one, sizeof (one));
         }
-
-        return previousAfterFunction != nullptr ? previousAfterFunction (display) : 0;
     }
+
+    // Xlib turns every event it takes off the wire into its queue through the
+    // converter of the event's type: the one place that sees them all, whichever
+    // call read them.
+    Bool convertAndWake (::Display* display, XEvent* event, xEvent* wire)
+    {
+        const auto queued = xlibConverters[(size_t) (wire->u.u.type & 0x7f)] (display, event, wire);
+        const auto fd = activeWakeFd.load();
+
+        if (queued && fd >= 0)
+            wake (fd);
+
+        return queued;
+    }
+
+    // Types 0 and 1 are errors and replies; from 2 on the core events, and any
+    // an extension has registered by now.
+    constexpr int firstEventType = 2;
 }
 
 XEventQueueWatch::XEventQueueWatch()
@@ -52,12 +73,18 @@ XEventQueueWatch::XEventQueueWatch()
     connectionFd = XConnectionNumber (xDisplay);
 
     juce::LinuxEventLoop::registerFdCallback (wakeFd, [this] (int) { dispatchQueuedEvents(); });
-
     activeWakeFd = wakeFd;
-    previousAfterFunction = XSetAfterFunction (xDisplay, afterRequest);
 
-    // Whatever Xlib holds already.
-    afterRequest (xDisplay);
+    XLockDisplay (xDisplay);
+
+    for (int type = firstEventType; type < (int) xlibConverters.size(); ++type)
+        xlibConverters[(size_t) type] = XESetWireToEvent (xDisplay, type, convertAndWake);
+
+    // And whatever Xlib holds already.
+    if (XEventsQueued (xDisplay, QueuedAlready) > 0)
+        wake (wakeFd);
+
+    XUnlockDisplay (xDisplay);
 }
 
 XEventQueueWatch::~XEventQueueWatch()
@@ -65,10 +92,21 @@ XEventQueueWatch::~XEventQueueWatch()
     if (display == nullptr)
         return;
 
-    XSetAfterFunction (static_cast<::Display*> (display), previousAfterFunction);
-    previousAfterFunction = nullptr;
-    activeWakeFd = -1;
+    auto* xDisplay = static_cast<::Display*> (display);
+    XLockDisplay (xDisplay);
 
+    // Put back Xlib's converters, but not over one that an extension set since.
+    for (int type = firstEventType; type < (int) xlibConverters.size(); ++type)
+    {
+        const auto current = XESetWireToEvent (xDisplay, type, xlibConverters[(size_t) type]);
+
+        if (current != convertAndWake)
+            XESetWireToEvent (xDisplay, type, current);
+    }
+
+    XUnlockDisplay (xDisplay);
+
+    activeWakeFd = -1;
     juce::LinuxEventLoop::unregisterFdCallback (wakeFd);
     ::close (wakeFd);
     wakePending = false;
@@ -79,8 +117,7 @@ void XEventQueueWatch::dispatchQueuedEvents()
     uint64_t count = 0;
     [[maybe_unused]] const auto read = ::read (wakeFd, &count, sizeof (count));
 
-    // Cleared first: an event that a request reads in while these are handled
-    // wakes the loop again.
+    // Cleared first: an event read in while these are handled wakes the loop again.
     wakePending = false;
 
     juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (connectionFd);

@@ -13,10 +13,9 @@ namespace zarvel
     where poll() cannot see them: a right button's release then waits for the
     pointer's next move, a window's repaint for any input at all.
 
-    While this object lives, every Xlib request is followed by a look at that
-    queue (a count, no I/O), and events found there wake the loop, which hands
-    them to JUCE's own X event handling. One at a time; without an X display it
-    does nothing.
+    While this object lives, every event that Xlib takes into that queue, by
+    whatever call, wakes the loop, which hands the queue to JUCE's own X event
+    handling. One at a time; without an X display it does nothing.
 */
 class XEventQueueWatch
 {
