@@ -146,6 +146,31 @@ TEST (PictureDecodingTest, DamagedPicturesAreNoPictureWhereverTheDamageLies)
     EXPECT_FALSE (decodePicture (aboutPicture, 0).isValid());
 }
 
+// JUCE's other readers are not safe either (its GIF reader reads before its
+// buffer on any GIF): our pictures are PNG, and nothing else is decoded.
+TEST (PictureDecodingTest, OtherFormatsAreNoPicture)
+{
+    const juce::uint8 gif[] = { 0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x02, 0x00, 0xf0, 0x00,
+                                0x00, 0x33, 0x66, 0xcc, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x00,
+                                0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x02, 0x00,
+                                0x00, 0x02, 0x02, 0x84, 0x51, 0x00, 0x3b };
+
+    juce::MemoryOutputStream jpeg;
+    ASSERT_TRUE (juce::JPEGImageFormat().writeImageToStream (test::solidImage (8, 8, juce::Colours::red), jpeg));
+
+    const ScratchFolder scratch;
+    const auto file = scratch.get().getChildFile ("About.png");
+
+    for (const auto& bytes : { juce::MemoryBlock (gif, sizeof (gif)), jpeg.getMemoryBlock() })
+    {
+        EXPECT_FALSE (decodePicture (bytes.getData(), bytes.getSize()).isValid());
+
+        ASSERT_TRUE (file.replaceWithData (bytes.getData(), bytes.getSize()));
+        juce::ImageCache::releaseUnusedImages();
+        EXPECT_FALSE (loadCachedPicture (file).isValid());
+    }
+}
+
 TEST (PictureDecodingTest, DamagedCarriedBytesAndDamagedFallbackGiveNoPicture)
 {
     const ScratchFolder scratch;
