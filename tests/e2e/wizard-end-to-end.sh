@@ -116,9 +116,8 @@ waitForMenu() {
     itemsX=$X itemsY=$Y itemsW=$WIDTH itemsH=$HEIGHT
 }
 
-aboutItemX() { echo $((itemsX + itemsW / 2)); }
+itemX()      { echo $((itemsX + itemsW / 2)); }
 aboutItemY() { echo $((itemsY + itemsH * 22 / 100)); }
-exitItemX()  { echo $((itemsX + itemsW / 2)); }
 exitItemY()  { echo $((itemsY + itemsH * 78 / 100)); }
 
 # A right click: press and release at once, as on every desktop.
@@ -128,6 +127,16 @@ openMenuByClick() {
     xdotool click 3
     waitForMenu
     sleep 0.5
+}
+
+# Press, drag to the item and release there. The item's row: a function name.
+chooseByDrag() {
+    glideTo "$menuX" "$menuY"
+    xdotool mousedown 3
+    waitForMenu
+    glideTo "$(itemX)" "$($1)"
+    sleep 0.5
+    xdotool mouseup 3
 }
 
 # The pointer moves as a hand moves it: in small steps.
@@ -254,7 +263,7 @@ menuX=$(cx 100) menuY=$(cy 60)
 
 step "menu: click to open, click About..."
 openMenuByClick
-glideTo "$(aboutItemX)" "$(aboutItemY)"
+glideTo "$(itemX)" "$(aboutItemY)"
 sleep 1
 expectMenuOpenAndNoAboutBox "before the click on About..."
 xdotool click 1
@@ -263,12 +272,7 @@ expectRepaintedWithoutInput afterAbout
 [ "$(pageDigest afterAbout)" = "$step4Page" ] || fail "the page of step 4 changed after the About box"
 
 step "menu: press, drag to About... and release"
-glideTo "$menuX" "$menuY"
-xdotool mousedown 3
-waitForMenu
-glideTo "$(aboutItemX)" "$(aboutItemY)"
-sleep 0.5
-xdotool mouseup 3
+chooseByDrag aboutItemY
 closeAboutBox
 
 step "menu: Escape and a click outside close it"
@@ -283,7 +287,7 @@ expectRepaintedWithoutInput afterMenus
 
 step "menu: click to open, click Exit..."
 openMenuByClick
-glideTo "$(exitItemX)" "$(exitItemY)"
+glideTo "$(itemX)" "$(exitItemY)"
 sleep 1
 expectMenuOpenAndNoAboutBox "before the click on Exit..."
 xdotool click 1
@@ -293,12 +297,7 @@ appPid=""
 #-------------------------------------------------------------------------------
 step "menu: press, drag to Exit... and release"
 startProgram menuDrag
-glideTo "$menuX" "$menuY"
-xdotool mousedown 3
-waitForMenu
-glideTo "$(exitItemX)" "$(exitItemY)"
-sleep 0.5
-xdotool mouseup 3
+chooseByDrag exitItemY
 expectCleanExit "$appPid" "$out/menuDrag.log"
 appPid=""
 
