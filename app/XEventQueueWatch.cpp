@@ -62,7 +62,13 @@ XEventQueueWatch::XEventQueueWatch()
     if (xDisplay == nullptr)
         return;
 
-    jassert (activeWakeFd.load() < 0); // one watch at a time
+    // One at a time: a second would keep the first's converter as Xlib's, and the
+    // first event would have it call itself until the stack ran out.
+    if (activeWakeFd.load() >= 0)
+    {
+        jassertfalse;
+        return;
+    }
 
     wakeFd = ::eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC);
 

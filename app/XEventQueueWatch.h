@@ -15,7 +15,7 @@ namespace zarvel
 
     While this object lives, every event that Xlib takes into that queue, by
     whatever call, wakes the loop, which hands the queue to JUCE's own X event
-    handling. One at a time; without an X display it does nothing.
+    handling. Without an X display, or while another watch lives, it does nothing.
 */
 class XEventQueueWatch
 {
