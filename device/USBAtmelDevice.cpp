@@ -155,6 +155,12 @@ bool USBAtmelDevice::waitForReply (bool requireAck)
     return storedReplyIsValid (requireAck);
 }
 
+bool USBAtmelDevice::hasStoredReply()
+{
+    const std::lock_guard<std::mutex> lock (sysexLock);
+    return reply.has_value();
+}
+
 //==============================================================================
 bool USBAtmelDevice::open (int)
 {

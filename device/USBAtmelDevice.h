@@ -35,6 +35,9 @@ public:
     /** Waits up to 1000 ms for a reply and judges it: valid, and if asked, an acknowledge. */
     bool waitForReply (bool requireAck);
 
+    /** Whether a reply is stored at this moment, valid or not; never waits. */
+    bool hasStoredReply();
+
     /** The upload of programFirmware, over any image (the carried one is 24832 bytes). */
     bool programImage (juce::Thread* worker, const juce::uint8* image, int imageSize);
 

@@ -1,5 +1,6 @@
 // What the MIDI input can bring the link: any bytes, cut into any deliveries, from
-// the link's own input, another port or none, then judged as a reply.
+// the link's own input, another port or none. What the link holds is checked after
+// every delivery, and a reply left stored is judged by the link's own calls.
 //
 // Input: one byte of modes, then pieces, each a control byte and up to 64 bytes:
 //   modes bit 0   judged by getVersion (the pieces answer its command), else by
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace zarvel
@@ -59,45 +61,42 @@ private:
     SimulatedMidiBus& bus;
 };
 
-/** What the link should hold after the deliveries, as the tests of the reply
-    assembly describe it: worked out apart, so that a judgement can be checked.
+/** What the link should hold after each delivery, by the rules its reply
+    assembly obeys: worked out apart, so that every judgement can be checked.
 */
 class ExpectedReply
 {
 public:
     void deliver (bool fromLinkInput, const juce::MidiMessage& message)
     {
+        // A stored reply lives only until the next message from any port.
         reply.reset();
 
+        // Only the link's own input is assembled.
         if (! fromLinkInput)
             return;
 
-        const auto* raw = message.getRawData();
-
         for (int i = 0; i < message.getRawDataSize(); ++i)
         {
-            if (raw[i] == 0xF0)
+            const auto byte = message.getRawData()[i];
+
+            // A 0xF0 restarts.
+            if (byte == 0xF0)
+                pending.clear();
+
+            // More than 256 bytes are dropped, with the rest of their delivery.
+            if (pending.size() == 256)
             {
-                collecting = true;
-                partial.clear();
+                pending.clear();
+                return;
             }
 
-            if (! collecting)
-                continue;
+            // Bytes after an 0xF7 are collected without an 0xF0 (the search left
+            // the link collecting).
+            pending.push_back (byte);
 
-            if (partial.size() == 256)
-            {
-                partial.clear();
-                break;
-            }
-
-            partial.push_back (raw[i]);
-
-            if (raw[i] == 0xF7)
-            {
-                reply = partial;
-                partial.clear();
-            }
+            if (byte == 0xF7)
+                reply = std::exchange (pending, {});
         }
     }
 
@@ -113,8 +112,7 @@ public:
     int getVersion() const      { return isValid() ? (int) (*reply)[4] : 0; }
 
 private:
-    bool collecting = true; // since the search's replies
-    Bytes partial;
+    Bytes pending;
     std::optional<Bytes> reply;
 };
 
@@ -224,19 +222,30 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     const auto deliveries = cutIntoDeliveries (data + 1, size - 1, joinedByJuce,
                                                link.ports.opened, link.otherPort.get());
 
-    ExpectedReply expected;
+    auto isFromLinkInput = [&] (const Delivery& d) { return d.source != nullptr && d.source == link.ports.opened; };
 
-    for (auto& d : deliveries)
-        expected.deliver (d.source != nullptr && d.source == link.ports.opened, d.message);
+    // After every delivery, a look that does not wait: a reply held or not, as the rules say.
+    ExpectedReply expected;
 
     auto deliverAll = [&]
     {
         for (auto& d : deliveries)
+        {
             link.device.handleIncomingMidiMessage (d.source, d.message);
+            expected.deliver (isFromLinkInput (d), d.message);
+            check (link.device.hasStoredReply() == expected.isStored(),
+                   expected.isStored() ? "a reply was lost" : "a reply was kept that should be gone");
+        }
     };
 
-    // With nothing stored every judgement would wait its full second: only delivered.
-    if (! expected.isStored())
+    // With no reply to be left stored, the link's own judgements would each wait
+    // out their second: the looks above judge such an input.
+    ExpectedReply atEnd;
+
+    for (auto& d : deliveries)
+        atEnd.deliver (isFromLinkInput (d), d.message);
+
+    if (! atEnd.isStored())
     {
         deliverAll();
         return 0;
