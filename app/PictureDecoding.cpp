@@ -31,6 +31,28 @@ namespace
         source.position += length;
     }
 
+    // libpng takes memory for an ancillary chunk before it reads the chunk, as much
+    // as its length claims: a damaged length asks for up to 2 GB. A chunk, up to the
+    // end chunk, that claims more bytes than are left means the file is cut or
+    // damaged, which libpng would find out only after asking.
+    bool chunksLieWithin (const png_byte* data, size_t size)
+    {
+        for (size_t pos = 8; size - pos >= 12;)
+        {
+            const auto length = png_get_uint_32 (data + pos);
+
+            if (length > size - pos - 12)
+                return false;
+
+            if (std::memcmp (data + pos + 4, "IEND", 4) == 0)
+                return true;
+
+            pos += 12 + length;
+        }
+
+        return false;
+    }
+
     [[noreturn]] void unwindOnError (png_structp png, png_const_charp)   { png_longjmp (png, 1); }
     void ignoreWarning (png_structp, png_const_charp)                     {}
 
@@ -155,7 +177,9 @@ namespace
 
 juce::Image decodePicture (const void* data, size_t size)
 {
-    if (data == nullptr || size < 8 || png_sig_cmp (static_cast<png_const_bytep> (data), 0, 8) != 0)
+    const auto* bytes = static_cast<png_const_bytep> (data);
+
+    if (bytes == nullptr || size < 8 || png_sig_cmp (bytes, 0, 8) != 0 || ! chunksLieWithin (bytes, size))
         return {};
 
     return PngReader().read (data, size);
