@@ -33,8 +33,9 @@ for target in fuzz_replies fuzz_pictures; do
     corpus="$dir/corpus/${target#fuzz_}"
     log="$dir/$target.log"
     echo "=== fuzz: $target for $seconds s on $corpus"
+    # No single allocation of ours needs more than 64 MB (a 4096 x 4096 picture).
     if ! "$dir/tests/$target" "$corpus" -max_total_time="$seconds" -max_len="${maxLength[$target]}" \
-            -timeout=25 -print_final_stats=1 -artifact_prefix="$dir/$target-" >"$log" 2>&1; then
+            -malloc_limit_mb=128 -timeout=25 -print_final_stats=1 -artifact_prefix="$dir/$target-" >"$log" 2>&1; then
         failed+=("$target")
         # The report, from the sanitizer's or the target's first word on.
         sed -n '/==ERROR\|runtime error\|deadly signal\|^fuzz_[a-z]*: /,$p' "$log" | head -n 80
