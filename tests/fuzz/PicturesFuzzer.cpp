@@ -4,6 +4,7 @@
 #include "app/PictureDecoding.h"
 #include "tests/support/PixelComparison.h"
 
+#include <png.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -22,18 +23,12 @@ namespace
 
         while (pos + 12 <= size)
         {
-            const auto length = (size_t) data[pos] << 24 | (size_t) data[pos + 1] << 16
-                              | (size_t) data[pos + 2] << 8 | (size_t) data[pos + 3];
+            const size_t length = png_get_uint_32 (data + pos);
 
             if (length > size - pos - 12)
                 break;
 
-            const auto crc = crc32 (0, data + pos + 4, (uInt) (length + 4));
-            auto* out = mended.data() + pos + 8 + length;
-            out[0] = (uint8_t) (crc >> 24);
-            out[1] = (uint8_t) (crc >> 16);
-            out[2] = (uint8_t) (crc >> 8);
-            out[3] = (uint8_t) crc;
+            png_save_uint_32 (mended.data() + pos + 8 + length, (png_uint_32) crc32 (0, data + pos + 4, (uInt) (length + 4)));
             pos += length + 12;
         }
 
